@@ -1,0 +1,72 @@
+#include "script/JsonSupportScript.h"
+
+namespace lumbrix {
+
+// Written as adjacent raw literals so the source stays readable while the
+// script itself is a single line.
+const std::string_view kJsonSupportScript =
+    // A for-in count less the two methods added to Object.prototype below.
+    R"JS(function get__count(c){var i=-2;for(v in c)i++;return i}; )JS"
+    R"JS(if(typeof JSON!=='object'||JSON===null){JSON={};} )JS"
+    R"JS((function(){ )JS"
+    R"JS(function pad(n,w){var s=String(n);while(s.length<w){s='0'+s;}return s;} )JS"
+    R"JS(if(typeof Date.prototype.toJSON!=='function'){ )JS"
+    R"JS(Date.prototype.toJSON=function(){return isFinite(this.valueOf())? )JS"
+    R"JS(pad(this.getUTCFullYear(),4)+'-'+pad(this.getUTCMonth()+1,2)+'-'+pad(this.getUTCDate(),2)+ )JS"
+    R"JS('T'+pad(this.getUTCHours(),2)+':'+pad(this.getUTCMinutes(),2)+':'+pad(this.getUTCSeconds(),2)+'Z':null;}; )JS"
+    R"JS(String.prototype.toJSON=Number.prototype.toJSON=Boolean.prototype.toJSON=function(){return this.valueOf();}; )JS"
+    R"JS(} )JS"
+    // Characters written as \u escapes, and the short escapes.
+    R"JS(var unsafe=/[\u0000-\u001f\u007f-\u009f\u00ad\u0600-\u0604\u070f\u17b4\u17b5\u200c-\u200f\u2028-\u202f\u2060-\u206f\ufeff\ufff0-\uffff]/g; )JS"
+    R"JS(var quoted=/[\\\"\u0000-\u001f\u007f-\u009f\u00ad\u0600-\u0604\u070f\u17b4\u17b5\u200c-\u200f\u2028-\u202f\u2060-\u206f\ufeff\ufff0-\uffff]/g; )JS"
+    R"JS(var shortEscape={'\b':'\\b','\t':'\\t','\n':'\\n','\f':'\\f','\r':'\\r','"':'\\"','\\':'\\\\'}; )JS"
+    R"JS(function hex4(ch){return '\\u'+('0000'+ch.charCodeAt(0).toString(16)).slice(-4);} )JS"
+    R"JS(function quote(s){quoted.lastIndex=0;return '"'+(quoted.test(s)?s.replace(quoted,function(ch){ )JS"
+    R"JS(var e=shortEscape[ch];return typeof e==='string'?e:hex4(ch);}):s)+'"';} )JS"
+    R"JS(var gap,indent,replacer; )JS"
+    R"JS(function write(key,holder){var value=holder[key],mind=gap,parts,k,i,v; )JS"
+    R"JS(if(value&&typeof value==='object'&&typeof value.toJSON==='function'){value=value.toJSON(key);} )JS"
+    R"JS(if(typeof replacer==='function'){value=replacer.call(holder,key,value);} )JS"
+    R"JS(switch(typeof value){ )JS"
+    R"JS(case 'string':return quote(value); )JS"
+    R"JS(case 'number':return isFinite(value)?String(value):'null'; )JS"
+    R"JS(case 'boolean':return String(value); )JS"
+    R"JS(case 'object':if(!value){return 'null';} )JS"
+    R"JS(gap+=indent;parts=[]; )JS"
+    R"JS(if(Object.prototype.toString.apply(value)==='[object Array]'){ )JS"
+    R"JS(for(i=0;i<value.length;i+=1){parts[i]=write(i,value)||'null';} )JS"
+    R"JS(v=parts.length===0?'[]':gap?'[\n'+gap+parts.join(',\n'+gap)+'\n'+mind+']':'['+parts.join(',')+']'; )JS"
+    R"JS(gap=mind;return v;} )JS"
+    R"JS(if(replacer&&typeof replacer==='object'){for(i=0;i<replacer.length;i+=1){ )JS"
+    R"JS(if(typeof replacer[i]==='string'){k=replacer[i];v=write(k,value);if(v){parts.push(quote(k)+(gap?': ':':')+v);}}}} )JS"
+    R"JS(else{for(k in value){if(Object.prototype.hasOwnProperty.call(value,k)){ )JS"
+    R"JS(v=write(k,value);if(v){parts.push(quote(k)+(gap?': ':':')+v);}}}} )JS"
+    R"JS(v=parts.length===0?'{}':gap?'{\n'+gap+parts.join(',\n'+gap)+'\n'+mind+'}':'{'+parts.join(',')+'}'; )JS"
+    R"JS(gap=mind;return v;} )JS"
+    R"JS(} )JS"
+    R"JS(if(typeof JSON.stringify!=='function'){JSON.stringify=function(value,filter,space){ )JS"
+    R"JS(var i;gap='';indent=''; )JS"
+    R"JS(if(typeof space==='number'){for(i=0;i<space;i+=1){indent+=' ';}}else if(typeof space==='string'){indent=space;} )JS"
+    R"JS(replacer=filter; )JS"
+    R"JS(if(filter&&typeof filter!=='function'&&(typeof filter!=='object'||typeof filter.length!=='number')){throw new Error('JSON.stringify');} )JS"
+    R"JS(return write('',{'':value});};} )JS"
+    R"JS(if(typeof JSON.parse!=='function'){JSON.parse=function(text,reviver){var j; )JS"
+    R"JS(function walk(holder,key){var k,v,value=holder[key]; )JS"
+    R"JS(if(value&&typeof value==='object'){for(k in value){if(Object.prototype.hasOwnProperty.call(value,k)){ )JS"
+    R"JS(v=walk(value,k);if(v!==undefined){value[k]=v;}else{delete value[k];}}}} )JS"
+    R"JS(return reviver.call(holder,key,value);} )JS"
+    R"JS(text=String(text);unsafe.lastIndex=0; )JS"
+    R"JS(if(unsafe.test(text)){text=text.replace(unsafe,hex4);} )JS"
+    // The reference check: after removing escapes, strings, literals and
+    // opening brackets, only structural characters may remain.
+    R"JS(if(/^[\],:{}\s]*$/.test(text.replace(/\\(?:["\\\/bfnrt]|u[0-9a-fA-F]{4})/g,'@') )JS"
+    R"JS(.replace(/"[^"\\\n\r]*"|true|false|null|-?\d+(?:\.\d*)?(?:[eE][+\-]?\d+)?/g,']') )JS"
+    R"JS(.replace(/(?:^|:|,)(?:\s*\[)+/g,''))){ )JS"
+    R"JS(j=eval('('+text+')');return typeof reviver==='function'?walk({'':j},''):j;} )JS"
+    R"JS(throw new SyntaxError('JSON.parse');};} )JS"
+    R"JS(})(); )JS"
+    R"JS(if(typeof Object.prototype.toJSONString!=='function'){ )JS"
+    R"JS(Object.prototype.toJSONString=function(filter){return JSON.stringify(this,filter);}; )JS"
+    R"JS(Object.prototype.parseJSON=function(filter){return JSON.parse(this,filter);};})JS";
+
+}  // namespace lumbrix
