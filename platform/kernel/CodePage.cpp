@@ -5,6 +5,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <optional>
 
 namespace win {
@@ -177,6 +178,20 @@ std::string EncodeUtf8(std::u16string_view in, bool& invalid) {
   return out;
 }
 
+// Every code page here is a superset of ASCII, and most texts are ASCII:
+// those are widened or narrowed directly.
+bool IsAscii(std::string_view in) {
+  for (char c : in)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::u16string_view in) {
+  for (char16_t c : in)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 // Copies a converted text into the caller's buffer under the platform's
 // size conventions.
 template <typename Char>
@@ -191,6 +206,18 @@ int Deliver(const std::basic_string<Char>& converted, Char* target, int targetLe
   }
   std::memcpy(target, converted.data(), converted.size() * sizeof(Char));
   return static_cast<int>(converted.size());
+}
+
+// ASCII goes straight from the source into the caller's buffer.
+template <typename To, typename From>
+int DeliverWidened(std::basic_string_view<From> in, To* target, int targetLength) {
+  if (targetLength == 0) return static_cast<int>(in.size());
+  if (in.size() > static_cast<size_t>(targetLength)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  std::copy(in.begin(), in.end(), target);
+  return static_cast<int>(in.size());
 }
 
 }  // namespace
@@ -208,6 +235,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceLen
   const size_t length = sourceLength == -1 ? std::strlen(source) + 1 : size_t(sourceLength);
   const std::string_view in(source, length);
   bool invalid = false;
+  if (IsAscii(in)) return DeliverWidened<char16_t>(in, target, targetLength);
   std::u16string converted;
   if (*resolved == CP_UTF8) {
     converted = DecodeUtf8(in, invalid);
@@ -241,6 +269,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
   if (sourceLength == -1) length = std::char_traits<char16_t>::length(source) + 1;
   const std::u16string_view in(source, length);
   bool lossy = false;
+  if (IsAscii(in)) {
+    if (usedDefaultChar) *usedDefaultChar = FALSE;
+    return DeliverWidened<char>(in, target, targetLength);
+  }
   std::string converted;
   if (utf8) {
     converted = EncodeUtf8(in, lossy);
@@ -260,22 +292,23 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
   return Deliver(converted, target, targetLength);
 }
 
+// The helpers convert in one pass: the first call learns the size from an
+// output buffer large enough for any result (a byte never gives more than one
+// UTF-16 unit, a unit never more than three bytes).
 std::u16string WideFromMultiByte(UINT codePage, std::string_view text) {
   if (text.empty()) return {};
-  const int size = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
-  std::u16string out(size_t(size), u'\0');
-  if (size > 0) MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), out.data(), size);
+  std::u16string out(text.size(), u'\0');
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), out.data(), int(out.size()));
+  out.resize(size_t(n));
   return out;
 }
 
 std::string MultiByteFromWide(UINT codePage, std::u16string_view text) {
   if (text.empty()) return {};
-  const int size =
-      WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size_t(size), '\0');
-  if (size > 0)
-    WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), out.data(), size, nullptr,
-                        nullptr);
+  std::string out(text.size() * 3, '\0');
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), out.data(),
+                                    int(out.size()), nullptr, nullptr);
+  out.resize(size_t(n));
   return out;
 }
 

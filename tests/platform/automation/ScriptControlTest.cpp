@@ -105,6 +105,26 @@ TEST_F(ScriptControlTest, AFailedCallRecordsTheErrorAndASuccessClearsIt) {
   EXPECT_EQ(AutomationCall(control_.Get(), u"Nope", {VARIANT(u"")}), DISP_E_UNKNOWNNAME);
 }
 
+// Large programs are loaded from bytecode after their first compilation;
+// a later engine must see exactly what the first one saw.
+TEST(ScriptControlPrograms, ALargeProgramBehavesTheSameInEveryEngine) {
+  std::u16string program = u"var loaded = (loaded || 0) + 1; function answer(x) { return x * 2; }";
+  program += u"/*" + std::u16string(2000, u'.') + u"*/";
+  for (int engine = 0; engine < 3; ++engine) {
+    ComPtr<IDispatch> control;
+    CreateObjectFromProgID(u"ScriptControl", control.Put());
+    AutomationPut(control.Get(), u"Language", VARIANT(u"JScript"));
+    ASSERT_EQ(AutomationCall(control.Get(), u"ExecuteStatement", {VARIANT(program)}), S_OK);
+    VARIANT result;
+    AutomationCall(control.Get(), u"Run", {VARIANT(u"answer"), VARIANT(std::int32_t(21))}, &result);
+    EXPECT_EQ(result, VARIANT(std::int32_t(42)));
+    AutomationCall(control.Get(), u"Eval", {VARIANT(u"loaded")}, &result);
+    EXPECT_EQ(result, VARIANT(std::int32_t(1)));
+    EXPECT_EQ(AutomationCall(control.Get(), u"ExecuteStatement", {VARIANT(program + u" }")}),
+              DISP_E_EXCEPTION);
+  }
+}
+
 TEST_F(ScriptControlTest, ResetGivesAFreshEngine) {
   Eval(u"var kept=5");
   EXPECT_EQ(Eval(u"kept"), VARIANT(std::int32_t(5)));
