@@ -21,6 +21,7 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do $$b; done
+	@bench/service-load.sh $(BUILD)
 
 # AddressSanitizer and UndefinedBehaviorSanitizer in a build tree of their own.
 sanitize:
