@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/gdi/Gdi.h"
 
@@ -24,6 +25,21 @@ PixelView PixelsOfDC(HDC dc);
 HBITMAP BitmapOfDC(HDC dc);
 // The DC's clip as rectangles in surface coordinates; empty when unclipped.
 std::vector<RECT> ClipRectsOf(HDC dc, bool& clipped);
+
+// After pixels were written behind cairo's back (GDI+ drawing).
+void MarkDirty(HDC dc);
+void MarkBitmapDirty(HBITMAP bitmap);
+std::vector<RECT> RectsOfRegion(HRGN region);
+
+// GDI+ graphics over a window take a DC from the window system, which
+// registers how.
+struct WindowDCProvider {
+  std::function<HDC(HWND)> get;
+  std::function<void(HWND, HDC)> release;
+};
+void SetWindowDCProvider(WindowDCProvider provider);
+HDC WindowDCFor(HWND window);
+void ReleaseWindowDCFor(HWND window, HDC dc);
 
 // The screen DC composes the windows shown on the screen; the display
 // registers how.

@@ -47,6 +47,37 @@ cairo_region_t* DrawableRegion(const DC& dc, const Bitmap& target) {
   return region;
 }
 
+void MarkBitmapDirty(HBITMAP handle) {
+  if (auto bitmap = FindBitmap(handle)) cairo_surface_mark_dirty(bitmap->surface);
+}
+
+void MarkDirty(HDC handle) {
+  if (auto dc = FindDC(handle)) MarkBitmapDirty(dc->bitmap);
+}
+
+std::vector<RECT> RectsOfRegion(HRGN handle) {
+  std::vector<RECT> rects;
+  auto region = FindRegion(handle);
+  if (!region) return rects;
+  const int n = cairo_region_num_rectangles(region->region);
+  for (int i = 0; i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(region->region, i, &r);
+    rects.push_back(RECT{r.x, r.y, r.x + r.width, r.y + r.height});
+  }
+  return rects;
+}
+
+WindowDCProvider& Provider() {
+  static WindowDCProvider provider;
+  return provider;
+}
+void SetWindowDCProvider(WindowDCProvider provider) { Provider() = std::move(provider); }
+HDC WindowDCFor(HWND window) { return Provider().get ? Provider().get(window) : nullptr; }
+void ReleaseWindowDCFor(HWND window, HDC dc) {
+  if (Provider().release) Provider().release(window, dc);
+}
+
 void SetScreenComposer(ScreenComposer composer) { Composer() = std::move(composer); }
 HBITMAP ComposeScreen() { return Composer() ? Composer()() : nullptr; }
 
