@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMBRIX_WERROR=ON
 
-.PHONY: all deps configure build test bench sanitize clean
+.PHONY: all deps configure build test demo bench sanitize clean
 
 all: build
 
@@ -18,6 +18,9 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	@scripts/demo $(BUILD)
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do $$b; done

@@ -1,7 +1,8 @@
 // The picture box: a still or animated picture (GIF frames and their delays
-// through GDI+), fitted to cover the box. Frames are decoded when the box is
-// first painted, straight to the box's size, and the full-size picture is
-// released at once: a large animation costs only its small frames.
+// through GDI+), fitted to cover the box. Each frame is drawn to the box's
+// size the first time it is shown and kept so; once every frame is kept,
+// the full-size picture is released: a large animation costs only its small
+// frames.
 #include <algorithm>
 #include <cstring>
 
@@ -17,12 +18,14 @@ constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kDefaultDelayMs = 100;
 
 struct Frame {
-  HBITMAP pixels = nullptr;
+  HBITMAP pixels = nullptr;  // null until first shown
   UINT delayMs = kDefaultDelayMs;
 };
 
 struct PictureState {
   std::vector<unsigned char> bytes;
+  GpImage* image = nullptr;  // the full-size picture, while frames are still to draw
+  const GUID* dimension = nullptr;
   std::vector<Frame> frames;
   bool decoded = false;
   std::size_t shown = 0;
@@ -31,7 +34,12 @@ struct PictureState {
   void Drop() {
     for (Frame& f : frames) DeleteObject(f.pixels);
     frames.clear();
+    ReleaseImage();
     decoded = false;
+  }
+  void ReleaseImage() {
+    if (image) GdipDisposeImage(image);
+    image = nullptr;
   }
 };
 
@@ -75,44 +83,52 @@ const GUID* FrameDimensionOf(GpImage* image, UINT& count) {
   return nullptr;
 }
 
-// Each frame drawn to cover the box: scaled to fill it, centred, cropped.
+// Loads the picture and learns its frames and their delays.
 void Decode(HWND window, PictureState& s) {
   s.Drop();
   s.decoded = true;
   RECT box;
   GetClientRect(window, &box);
   s.decodedFor = SIZE{box.right, box.bottom};
-  GpImage* image = s.bytes.empty() ? nullptr : Load(s.bytes);
-  if (!image || box.right <= 0 || box.bottom <= 0) {
-    if (image) GdipDisposeImage(image);
+  s.image = s.bytes.empty() ? nullptr : Load(s.bytes);
+  if (!s.image || box.right <= 0 || box.bottom <= 0) {
+    s.ReleaseImage();
     return;
   }
   UINT count = 1;
-  const GUID* dimension = FrameDimensionOf(image, count);
+  s.dimension = FrameDimensionOf(s.image, count);
+  s.frames.resize(count);
+  for (UINT i = 0; i < count; ++i) {
+    if (s.dimension) GdipImageSelectActiveFrame(s.image, s.dimension, i);
+    const std::vector<std::int32_t> delays = DelayItem(s.image);
+    s.frames[i].delayMs = DelayMs(delays.size() == count ? delays[i] : delays.empty() ? 0 : delays[0]);
+  }
+}
+
+// The frame drawn to cover the box: scaled to fill it, centred, cropped.
+void DrawFrame(HWND window, PictureState& s, std::size_t index) {
+  Frame& frame = s.frames[index];
+  if (frame.pixels || !s.image) return;
+  RECT box;
+  GetClientRect(window, &box);
+  if (s.dimension) GdipImageSelectActiveFrame(s.image, s.dimension, UINT(index));
   UINT w = 0, h = 0;
-  GdipGetImageWidth(image, &w);
-  GdipGetImageHeight(image, &h);
+  GdipGetImageWidth(s.image, &w);
+  GdipGetImageHeight(s.image, &h);
   const double scale = std::max(double(box.right) / std::max(1u, w), double(box.bottom) / std::max(1u, h));
   const REAL dw = REAL(w * scale), dh = REAL(h * scale);
-  for (UINT i = 0; i < count; ++i) {
-    if (dimension) GdipImageSelectActiveFrame(image, dimension, i);
-    const std::vector<std::int32_t> delays = DelayItem(image);
-    const std::int32_t delay = delays.size() == count ? delays[i] : delays.empty() ? 0 : delays[0];
-    Frame frame{CreateCompatibleBitmap(nullptr, box.right, box.bottom), DelayMs(delay)};
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, frame.pixels);
-    GpGraphics* g = nullptr;
-    if (GdipCreateFromHDC(dc, &g) == Ok) {
-      GdipSetInterpolationMode(g, InterpolationModeHighQualityBicubic);
-      GdipDrawImageRectRect(g, image, (box.right - dw) / 2, (box.bottom - dh) / 2, dw, dh, 0, 0, REAL(w), REAL(h),
-                            UnitPixel, nullptr, nullptr, nullptr);
-      GdipDeleteGraphics(g);
-    }
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    s.frames.push_back(frame);
+  frame.pixels = CreateCompatibleBitmap(nullptr, box.right, box.bottom);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, frame.pixels);
+  GpGraphics* g = nullptr;
+  if (GdipCreateFromHDC(dc, &g) == Ok) {
+    GdipDrawImageRectRect(g, s.image, (box.right - dw) / 2, (box.bottom - dh) / 2, dw, dh, 0, 0, REAL(w), REAL(h),
+                          UnitPixel, nullptr, nullptr, nullptr);
+    GdipDeleteGraphics(g);
   }
-  GdipDisposeImage(image);
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  if (std::all_of(s.frames.begin(), s.frames.end(), [](const Frame& f) { return f.pixels != nullptr; })) s.ReleaseImage();
 }
 
 void ScheduleNext(HWND window, const PictureState& s) {
@@ -124,14 +140,15 @@ void Paint(HWND window) {
   PictureState* s = StateOf<PictureState>(window);
   RECT box;
   GetClientRect(window, &box);
-  if (!s->decoded || s->decodedFor.cx != box.right || s->decodedFor.cy != box.bottom) {
-    Decode(window, *s);
+  if (s->decoded && (s->decodedFor.cx != box.right || s->decodedFor.cy != box.bottom)) {
+    Decode(window, *s);  // a new size: the kept frames no longer fit
     s->shown = 0;
     ScheduleNext(window, *s);
   }
+  if (!s->frames.empty()) DrawFrame(window, *s, s->shown);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  if (s->frames.empty()) {
+  if (s->frames.empty() || !s->frames[s->shown].pixels) {
     FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
   } else {
     HDC source = CreateCompatibleDC(nullptr);
@@ -148,16 +165,15 @@ LRESULT PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   PictureState* s = StateOf<PictureState>(window);
   switch (message) {
     case PBM_SETIMAGE: {
+      // Loaded once here; the frames are drawn as they are first shown.
       const auto* bytes = reinterpret_cast<const unsigned char*>(lParam);
       s->Drop();
       s->bytes.assign(bytes, bytes ? bytes + wParam : bytes);
-      GpImage* probe = s->bytes.empty() ? nullptr : Load(s->bytes);
-      const bool decodable = probe != nullptr;
-      if (probe) GdipDisposeImage(probe);
+      Decode(window, *s);
       s->shown = 0;
-      KillTimer(window, kFrameTimer);
+      ScheduleNext(window, *s);
       InvalidateRect(window, nullptr, FALSE);
-      return decodable;
+      return s->image != nullptr;
     }
     case PBM_GETFRAME: return LRESULT(s->shown);
     case PBM_GETFRAMECOUNT: return LRESULT(s->frames.size());

@@ -58,15 +58,15 @@ COLORREF Mix(COLORREF a, COLORREF b, double t) {
 }
 
 // Bands of colour from top to bottom compress well and scale down smoothly.
-void Sky(Canvas& c, int frame) {
-  const COLORREF top = RGB(18, 32, 64), bottom = Mix(RGB(20, 120, 140), RGB(90, 60, 150), frame / double(kFrames - 1));
+void Sky(Canvas& c) {
+  const COLORREF top = RGB(18, 32, 64), bottom = RGB(20, 120, 140);
   constexpr int kBands = 24;
   for (int band = 0; band < kBands; ++band)
     c.Fill(0, band * kHeight / kBands, kWidth, (band + 1) * kHeight / kBands, Mix(top, bottom, band / double(kBands - 1)));
 }
 
 void Draw(Canvas& c, int frame) {
-  Sky(c, frame);
+  Sky(c);
   // A light beam that sweeps across, one step a frame.
   const int beam = 160 + frame * 260;
   c.Fill(beam, 0, beam + 90, kHeight, RGB(70, 150, 190));
@@ -96,11 +96,23 @@ int main(int argc, char** argv) {
     std::fputs("usage: make-banner OUT.gif\n", stderr);
     return 2;
   }
+  // The first frame whole; each later one only where it differs, over the
+  // frame before it.
   std::vector<GifFrame> frames;
+  std::vector<std::uint8_t> previous;
   for (int f = 0; f < kFrames; ++f) {
     Canvas canvas;
     Draw(canvas, f);
-    frames.push_back(GifFrame{Quantize(canvas), 100});
+    std::vector<std::uint8_t> picture = Quantize(canvas);
+    if (f == 0) {
+      GifFrame first;
+      first.indices = picture;
+      first.disposal = 1;
+      frames.push_back(std::move(first));
+    } else {
+      frames.push_back(lumbrix::tools::ChangedPart(previous, picture, kWidth, kHeight, lumbrix::tools::kTransparentIndex, 100));
+    }
+    previous = std::move(picture);
   }
   const auto gif = lumbrix::tools::EncodeGif(kWidth, kHeight, lumbrix::tools::StandardPalette(), frames);
   FILE* out = std::fopen(argv[1], "wb");

@@ -115,6 +115,35 @@ std::uint8_t NearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return std::uint8_t((ri * 7 + gi) * 6 + bi);
 }
 
+GifFrame ChangedPart(const std::vector<std::uint8_t>& previous, const std::vector<std::uint8_t>& next, int width,
+                     int height, std::uint8_t transparentIndex, std::uint16_t delayHundredths) {
+  int left = width, top = height, right = 0, bottom = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (previous[std::size_t(y) * width + x] != next[std::size_t(y) * width + x]) {
+        left = std::min(left, x);
+        right = std::max(right, x + 1);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y + 1);
+      }
+  if (right == 0) left = top = 0, right = bottom = 1;  // nothing changed: one transparent pixel
+  GifFrame frame;
+  frame.delayHundredths = delayHundredths;
+  frame.left = left;
+  frame.top = top;
+  frame.width = right - left;
+  frame.height = bottom - top;
+  frame.transparentIndex = transparentIndex;
+  frame.disposal = 1;
+  frame.indices.reserve(std::size_t(frame.width) * frame.height);
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      const std::size_t i = std::size_t(y) * width + x;
+      frame.indices.push_back(previous[i] == next[i] ? transparentIndex : next[i]);
+    }
+  return frame;
+}
+
 std::vector<std::uint8_t> EncodeGif(int width, int height, const std::vector<Rgb>& palette,
                                     const std::vector<GifFrame>& frames) {
   std::vector<std::uint8_t> out{'G', 'I', 'F', '8', '9', 'a'};
@@ -128,15 +157,15 @@ std::vector<std::uint8_t> EncodeGif(int width, int height, const std::vector<Rgb
     out.insert(out.end(), {c.r, c.g, c.b});
   }
   for (const GifFrame& frame : frames) {
-    // Graphic control: no disposal, the frame's delay, no transparency.
-    out.insert(out.end(), {0x21, 0xF9, 0x04, 0x04});
+    const bool transparent = frame.transparentIndex >= 0;
+    out.insert(out.end(), {0x21, 0xF9, 0x04, std::uint8_t((frame.disposal & 7) << 2 | (transparent ? 1 : 0))});
     Put16(out, frame.delayHundredths);
-    out.insert(out.end(), {0x00, 0x00});
+    out.insert(out.end(), {std::uint8_t(transparent ? frame.transparentIndex : 0), 0x00});
     out.push_back(0x2C);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, unsigned(width));
-    Put16(out, unsigned(height));
+    Put16(out, unsigned(frame.left));
+    Put16(out, unsigned(frame.top));
+    Put16(out, unsigned(frame.width ? frame.width : width));
+    Put16(out, unsigned(frame.width ? frame.height : height));
     out.push_back(0);  // no local table, not interlaced
     CompressLzw(frame.indices, out);
   }
