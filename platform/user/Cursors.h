@@ -5,7 +5,7 @@
 
 namespace win::user {
 
-enum class CursorShape { None, Arrow, Hand };
-CursorShape CursorShapeOf(HCURSOR cursor);
+enum class CursorKind { Unknown, Arrow, Hand };
+CursorKind CursorKindOf(HCURSOR cursor);
 
 }  // namespace win::user

@@ -17,7 +17,7 @@ struct Icon {
   HBITMAP pixels = nullptr;  // premultiplied, with alpha
   int width = 0;
   int height = 0;
-  CursorShape shape = CursorShape::None;
+  CursorKind shape = CursorKind::Unknown;
   ~Icon() {
     if (pixels) DeleteObject(pixels);
   }
@@ -85,8 +85,8 @@ HICON IconFromPng(const std::vector<unsigned char>& png, int cx, int cy) {
   return Icons().Add(std::move(icon));
 }
 
-HCURSOR StandardCursor(CursorShape shape) {
-  static std::map<CursorShape, HCURSOR> cursors;
+HCURSOR StandardCursor(CursorKind shape) {
+  static std::map<CursorKind, HCURSOR> cursors;
   auto& slot = cursors[shape];
   if (!slot) {
     auto icon = std::make_shared<Icon>();
@@ -106,9 +106,9 @@ void RegisterIconResource(const std::string& name, const unsigned char* png, std
   Table().byName[Upper(name)].assign(png, png + size);
 }
 
-CursorShape CursorShapeOf(HCURSOR cursor) {
+CursorKind CursorKindOf(HCURSOR cursor) {
   auto icon = Icons().Find(cursor);
-  return icon ? icon->shape : CursorShape::None;
+  return icon ? icon->shape : CursorKind::Unknown;
 }
 
 }  // namespace win::user
@@ -122,8 +122,8 @@ HINSTANCE GetModuleHandleA(LPCSTR name) {
 }
 
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
-  if (name == IDC_ARROW) return StandardCursor(CursorShape::Arrow);
-  if (name == IDC_HAND) return StandardCursor(CursorShape::Hand);
+  if (name == IDC_ARROW) return StandardCursor(CursorKind::Arrow);
+  if (name == IDC_HAND) return StandardCursor(CursorKind::Hand);
   SetLastError(ERROR_FILE_NOT_FOUND);
   return nullptr;
 }

@@ -95,7 +95,7 @@ void SetDisplayHooks(DisplayHooks hooks);
 void NotifyWindowChanged(HWND window);
 
 // Mouse events at screen coordinates, as a display delivers them.
-enum class MouseButton { None, Left, Right };
+enum class MouseButton { NoButton, Left, Right };
 void DeliverMouseMove(POINT screen);
 void DeliverMouseButton(MouseButton button, bool down, POINT screen);
 void DeliverMouseLeftScreen();
