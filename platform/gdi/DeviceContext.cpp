@@ -10,10 +10,6 @@ using namespace gdi;
 
 namespace {
 
-int RegionType(const cairo_region_t* region) {
-  const int n = cairo_region_num_rectangles(region);
-  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
 
 std::shared_ptr<DC> NewDC(DCKind kind) {
   auto dc = std::make_shared<DC>();

@@ -92,6 +92,12 @@ inline std::shared_ptr<Region> FindRegion(HRGN r) { return FindAs<Region>(r, Kin
 std::shared_ptr<Bitmap> TargetOf(const DC& dc);
 cairo_region_t* DrawableRegion(const DC& dc, const Bitmap& target);
 
+// NULLREGION, SIMPLEREGION or COMPLEXREGION.
+inline int RegionType(const cairo_region_t* region) {
+  const int n = cairo_region_num_rectangles(region);
+  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
 // Colour value to a pixel written by GDI (alpha 0) or with alpha.
 constexpr std::uint32_t PixelOf(COLORREF c, std::uint8_t alpha = 0) {
   return std::uint32_t(alpha) << 24 | std::uint32_t(GetRValue(c)) << 16 | std::uint32_t(GetGValue(c)) << 8 |

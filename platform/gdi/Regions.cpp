@@ -4,13 +4,6 @@ namespace win {
 
 using namespace gdi;
 
-namespace {
-int RegionType(const cairo_region_t* region) {
-  const int n = cairo_region_num_rectangles(region);
-  return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
-}  // namespace
-
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
   auto region = std::make_shared<Region>();
   if (right < left) std::swap(left, right);

@@ -3,35 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/kernel/CodePage.h"
+#include "tests/support/Dib.h"
 
 namespace win {
 namespace {
 
-// A memory DC with a top-down 32-bit DIB section selected.
-class Dib {
- public:
-  Dib(int w, int h) : width(w), height(h) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Dib() {
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  std::uint32_t At(int x, int y) const { return bits[y * width + x]; }
-  void Fill(std::uint32_t pixel) { std::fill(bits, bits + width * height, pixel); }
-  int Count(std::uint32_t pixel) const { return int(std::count(bits, bits + width * height, pixel)); }
-
-  int width, height;
-  HBITMAP bitmap;
-  HDC dc;
-  HGDIOBJ previous;
-  std::uint32_t* bits = nullptr;
-};
+using Dib = lumbrix::testing::Dib;
 
 TEST(Gdi, DibSectionsAreTopDownAndZeroed) {
   for (int height : {4, -4}) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/kernel/GlobalMemory.h"
+#include "tests/support/Dib.h"
 
 namespace win {
 namespace {
@@ -18,26 +19,7 @@ class GdiPlusTest : public ::testing::Test {
   static inline ULONG_PTR token_ = 0;
 };
 
-struct Dib {
-  explicit Dib(int w, int h) : width(w) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    dc = CreateCompatibleDC(nullptr);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Dib() {
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  std::uint32_t At(int x, int y) const { return bits[y * width + x]; }
-  int width;
-  HBITMAP bitmap;
-  HDC dc;
-  HGDIOBJ previous;
-  std::uint32_t* bits = nullptr;
-};
+using Dib = lumbrix::testing::Dib;
 
 void Fill(GpGraphics* g, ARGB color, REAL x, REAL y, REAL w, REAL h) {
   GpSolidFill* brush = nullptr;
