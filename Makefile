@@ -27,6 +27,7 @@ bench: build
 	@bench/service-load.sh $(BUILD)
 
 # AddressSanitizer and UndefinedBehaviorSanitizer in a build tree of their own.
+sanitize: export LSAN_OPTIONS = suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan \
 	  CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DLUMBRIX_WERROR=ON -DLUMBRIX_SANITIZE=ON"

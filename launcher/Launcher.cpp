@@ -6,6 +6,7 @@
 #include "launcher/ServiceInfoDisplay.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/display/Display.h"
+#include "platform/user/WindowSystem.h"
 
 namespace lumbrix {
 
@@ -16,6 +17,9 @@ namespace {
 GlobalObjects* globals = nullptr;
 
 void ExitRoutine() {
+  // The windows still open go first, with their messages, as at the end of
+  // a session; then the global objects.
+  for (win::HWND window : win::user::TopLevelWindows()) win::DestroyWindow(window);
   if (globals) {
     globals->Release();
     delete globals;

@@ -11,7 +11,11 @@ const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 
 
 namespace {
 
-thread_local EXCEPINFO lastError;
+// Never destroyed: automation calls may still run in exit handlers.
+EXCEPINFO& LastError() {
+  thread_local auto* error = new EXCEPINFO();
+  return *error;
+}
 
 struct Registration {
   std::u16string_view progId;
@@ -33,10 +37,10 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
 
 HRESULT Record(HRESULT hr, EXCEPINFO&& error) {
   if (SUCCEEDED(hr)) {
-    lastError = EXCEPINFO{};
+    LastError() = EXCEPINFO{};
   } else {
     if (error.scode == S_OK) error.scode = hr;
-    lastError = std::move(error);
+    LastError() = std::move(error);
   }
   return hr;
 }
@@ -76,6 +80,6 @@ HRESULT AutomationCall(IDispatch* object, std::u16string_view name,
   return Record(object->CallMethod(name, arguments, result, &error), std::move(error));
 }
 
-const EXCEPINFO& GetLastAutomationError() { return lastError; }
+const EXCEPINFO& GetLastAutomationError() { return LastError(); }
 
 }  // namespace win

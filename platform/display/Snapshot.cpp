@@ -13,8 +13,8 @@ namespace win::display {
 namespace {
 
 std::map<std::string, std::function<std::string(HWND)>>& Describers() {
-  static std::map<std::string, std::function<std::string(HWND)>> describers;
-  return describers;
+  static auto* describers = new std::map<std::string, std::function<std::string(HWND)>>();
+  return *describers;
 }
 
 std::string Hex(DWORD value) {

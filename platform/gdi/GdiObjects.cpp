@@ -10,13 +10,13 @@ namespace win::gdi {
 namespace {
 
 HandleTable<HGDIOBJ, Object>& Objects() {
-  static HandleTable<HGDIOBJ, Object> table;
-  return table;
+  static auto* table = new HandleTable<HGDIOBJ, Object>();
+  return *table;
 }
 
 ScreenComposer& Composer() {
-  static ScreenComposer composer;
-  return composer;
+  static auto* composer = new ScreenComposer();
+  return *composer;
 }
 
 }  // namespace
@@ -69,8 +69,8 @@ std::vector<RECT> RectsOfRegion(HRGN handle) {
 }
 
 WindowDCProvider& Provider() {
-  static WindowDCProvider provider;
-  return provider;
+  static auto* provider = new WindowDCProvider();
+  return *provider;
 }
 void SetWindowDCProvider(WindowDCProvider provider) { Provider() = std::move(provider); }
 HDC WindowDCFor(HWND window) { return Provider().get ? Provider().get(window) : nullptr; }
@@ -138,8 +138,8 @@ struct StockObjects {
 };
 
 StockObjects& Stock() {
-  static StockObjects stock;
-  return stock;
+  static auto* stock = new StockObjects();
+  return *stock;
 }
 
 }  // namespace

@@ -62,8 +62,8 @@ Prefixed ResolvePrefixes(const std::string& utf8, bool prefixes) {
 class TextEngine {
  public:
   static TextEngine& Get() {
-    static TextEngine engine;
-    return engine;
+    static auto* engine = new TextEngine();
+    return *engine;
   }
 
   const LaidOutText& Layout(const LOGFONTA& font, const std::string& ansi, UINT format, int wrapWidth) {

@@ -68,6 +68,21 @@ GpStatus GraphicsOverDC(HDC dc, HWND releaseTo, GpGraphics** graphics) {
   return Ok;
 }
 
+// ---- Locked bits --------------------------------------------------------------
+
+// libgdiplus's BitmapData carries its own fields after the platform's six
+// and writes them at LockBits: it gets a record large enough, kept until
+// the matching UnlockBits, and the caller sees the six.
+struct LockedBits {
+  alignas(8) unsigned char bytes[256] = {};
+  BitmapData* Public() { return reinterpret_cast<BitmapData*>(bytes); }
+};
+std::mutex lockedMutex;
+std::unordered_map<BitmapData*, LockedBits>& Locked() {
+  static std::unordered_map<BitmapData*, LockedBits> table;
+  return table;
+}
+
 // ---- Streams bound for the duration of a libgdiplus call ------------------
 
 thread_local IStream* boundStream = nullptr;
@@ -246,12 +261,12 @@ GpStatus BitmapFromRows(const unsigned char* rows, int w, int h, int stride, GpB
   if (status != Ok) return status;
   const GpRect all{0, 0, w, h};
   BitmapData data{};
-  status = lib::GdipBitmapLockBits(*out, &all, ImageLockModeWrite, PixelFormat32bppPARGB, &data);
+  status = win::GdipBitmapLockBits(*out, &all, ImageLockModeWrite, PixelFormat32bppPARGB, &data);
   if (status != Ok) return status;
   for (int y = 0; y < h; ++y)
     std::memcpy(static_cast<BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride, rows + std::ptrdiff_t(y) * stride,
                 std::size_t(w) * 4);
-  return lib::GdipBitmapUnlockBits(*out, &data);
+  return win::GdipBitmapUnlockBits(*out, &data);
 }
 }  // namespace
 
@@ -278,7 +293,7 @@ GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* out, ARGB) {
   const gdi::PixelView pixels = gdi::PixelsOf(*out);
   const GpRect all{0, 0, INT(w), INT(h)};
   BitmapData data{};
-  const GpStatus status = lib::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat32bppPARGB, &data);
+  const GpStatus status = win::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat32bppPARGB, &data);
   if (status != Ok) {
     DeleteObject(*out);
     *out = nullptr;
@@ -287,7 +302,7 @@ GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* out, ARGB) {
   for (UINT y = 0; y < h; ++y)
     std::memcpy(pixels.data + std::ptrdiff_t(y) * pixels.stride,
                 static_cast<const BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride, std::size_t(w) * 4);
-  lib::GdipBitmapUnlockBits(bitmap, &data);
+  win::GdipBitmapUnlockBits(bitmap, &data);
   gdi::MarkBitmapDirty(*out);
   return Ok;
 }
@@ -300,9 +315,28 @@ GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) { return l
 GpStatus GdipBitmapGetPixel(GpBitmap* bitmap, INT x, INT y, ARGB* color) { return lib::GdipBitmapGetPixel(bitmap, x, y, color); }
 GpStatus GdipBitmapSetPixel(GpBitmap* bitmap, INT x, INT y, ARGB color) { return lib::GdipBitmapSetPixel(bitmap, x, y, color); }
 GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, PixelFormat format, BitmapData* data) {
-  return lib::GdipBitmapLockBits(bitmap, rect, flags, format, data);
+  if (data == nullptr) return InvalidParameter;
+  LockedBits locked;
+  std::memcpy(locked.bytes, data, sizeof *data);
+  const GpStatus status = lib::GdipBitmapLockBits(bitmap, rect, flags, format, locked.Public());
+  if (status != Ok) return status;
+  *data = *locked.Public();
+  std::lock_guard lock(lockedMutex);
+  Locked()[data] = locked;
+  return Ok;
 }
-GpStatus GdipBitmapUnlockBits(GpBitmap* bitmap, BitmapData* data) { return lib::GdipBitmapUnlockBits(bitmap, data); }
+
+GpStatus GdipBitmapUnlockBits(GpBitmap* bitmap, BitmapData* data) {
+  LockedBits locked;
+  {
+    std::lock_guard lock(lockedMutex);
+    auto it = Locked().find(data);
+    if (data == nullptr || it == Locked().end()) return lib::GdipBitmapUnlockBits(bitmap, data);
+    locked = it->second;
+    Locked().erase(it);
+  }
+  return lib::GdipBitmapUnlockBits(bitmap, locked.Public());
+}
 GpStatus GdipImageGetFrameCount(GpImage* image, const GUID* dimension, UINT* count) {
   return lib::GdipImageGetFrameCount(image, dimension, count);
 }

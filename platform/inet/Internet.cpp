@@ -25,8 +25,8 @@ constexpr int kMaxRedirects = 10;
 class CurlProcess {
  public:
   static CurlProcess& Get() {
-    static CurlProcess instance;
-    return instance;
+    static auto* instance = new CurlProcess();
+    return *instance;
   }
 
   CURLSH* Cookies() const { return share_; }
@@ -120,8 +120,8 @@ struct InternetObject {
 };
 
 HandleTable<HINTERNET, InternetObject>& Handles() {
-  static HandleTable<HINTERNET, InternetObject> table;
-  return table;
+  static auto* table = new HandleTable<HINTERNET, InternetObject>();
+  return *table;
 }
 
 std::shared_ptr<InternetObject> Find(HINTERNET handle, Kind kind) {

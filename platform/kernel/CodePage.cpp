@@ -36,8 +36,9 @@ class GbkConverter {
   GbkConverter& operator=(const GbkConverter&) = delete;
 
   static GbkConverter& ForThisThread() {
-    thread_local GbkConverter converter;
-    return converter;
+    // Never destroyed: texts are still converted in exit handlers.
+    thread_local auto* converter = new GbkConverter();
+    return *converter;
   }
 
   // Decodes all of `in`; an invalid or cut-off sequence gives one default

@@ -14,8 +14,8 @@ struct GlobalBlock {
 };
 
 HandleTable<HGLOBAL, GlobalBlock>& Blocks() {
-  static HandleTable<HGLOBAL, GlobalBlock> table;
-  return table;
+  static auto* table = new HandleTable<HGLOBAL, GlobalBlock>();
+  return *table;
 }
 
 std::shared_ptr<GlobalBlock> FindBlock(HGLOBAL handle) {

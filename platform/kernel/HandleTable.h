@@ -1,5 +1,9 @@
 // A table that hands out opaque handles for objects it owns. Keys are never
 // reused, so a handle that was freed stays invalid for the life of the process.
+//
+// The substrate's tables are made once and never destroyed (`static auto* t =
+// new ...`): exit handlers may still destroy windows and free objects after
+// static destruction has begun.
 #pragma once
 
 #include <cstdint>

@@ -21,8 +21,8 @@ struct ThreadState {
 };
 
 HandleTable<HANDLE, ThreadState>& Threads() {
-  static HandleTable<HANDLE, ThreadState> table;
-  return table;
+  static auto* table = new HandleTable<HANDLE, ThreadState>();
+  return *table;
 }
 
 std::atomic<DWORD> nextThreadId{1000};

@@ -35,8 +35,8 @@ struct PointerState {
 };
 
 PointerState& Pointer() {
-  static PointerState state;
-  return state;
+  static auto* state = new PointerState();
+  return *state;
 }
 
 bool Contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }

@@ -20,13 +20,13 @@ struct Queue {
 };
 
 Queue& TheQueue() {
-  static Queue queue;
-  return queue;
+  static auto* queue = new Queue();
+  return *queue;
 }
 
 std::vector<Timer>& Timers() {
-  static std::vector<Timer> timers;
-  return timers;
+  static auto* timers = new std::vector<Timer>();
+  return *timers;
 }
 
 std::function<bool()>& IdleHandler() {
@@ -41,7 +41,12 @@ struct SubclassFrame {
   std::size_t next;
   WNDPROC proc;
 };
-thread_local std::vector<SubclassFrame> subclassFrames;
+// Made once per thread and never destroyed: messages may still be sent from
+// exit handlers, after thread-local destruction.
+std::vector<SubclassFrame>& SubclassFrames() {
+  thread_local auto* frames = new std::vector<SubclassFrame>();
+  return *frames;
+}
 
 LRESULT RunChain(SubclassFrame& frame, UINT message, WPARAM wParam, LPARAM lParam) {
   if (frame.next < frame.hooks.size()) {
@@ -163,14 +168,15 @@ LRESULT SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  subclassFrames.push_back(SubclassFrame{handle, w->subclasses, 0, w->proc});
-  const LRESULT result = RunChain(subclassFrames.back(), message, wParam, lParam);
-  subclassFrames.pop_back();
+  auto& frames = SubclassFrames();
+  frames.push_back(SubclassFrame{handle, w->subclasses, 0, w->proc});
+  const LRESULT result = RunChain(frames.back(), message, wParam, lParam);
+  frames.pop_back();
   return result;
 }
 
 LRESULT DefSubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  for (auto it = subclassFrames.rbegin(); it != subclassFrames.rend(); ++it)
+  for (auto it = SubclassFrames().rbegin(); it != SubclassFrames().rend(); ++it)
     if (it->window == handle) return RunChain(*it, message, wParam, lParam);
   auto w = FindWindow(handle);
   return w ? CallWindowProcA(w->proc, handle, message, wParam, lParam) : 0;

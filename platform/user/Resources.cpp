@@ -24,8 +24,8 @@ struct Icon {
 };
 
 HandleTable<HICON, Icon>& Icons() {
-  static HandleTable<HICON, Icon> table;
-  return table;
+  static auto* table = new HandleTable<HICON, Icon>();
+  return *table;
 }
 
 struct Resources {
@@ -34,8 +34,8 @@ struct Resources {
 };
 
 Resources& Table() {
-  static Resources resources;
-  return resources;
+  static auto* resources = new Resources();
+  return *resources;
 }
 
 std::string Upper(std::string_view name) {

@@ -28,8 +28,8 @@ struct Registry {
 };
 
 Registry& State() {
-  static Registry registry;
-  return registry;
+  static auto* registry = new Registry();
+  return *registry;
 }
 
 constexpr int kCaption = 22;

@@ -80,6 +80,7 @@ class Recorder {
       }
     if (now >= options_.durationMs) {
       ended_ = true;
+      WriteTree(options_.out / "tree.json");  // the windows as the run ends, before they close
       win::PostQuitMessage(0);
       return true;
     }
@@ -103,7 +104,8 @@ class Recorder {
   void WriteTree(const std::filesystem::path& path) { std::ofstream(path) << win::display::WindowTreeJson(); }
 
   void Finish(int code) {
-    WriteTree(options_.out / "tree.json");
+    if (!ended_) WriteTree(options_.out / "tree.json");
+    ended_ = true;
     std::ofstream(options_.out / "exit.json") << "{\"ms\":" << Elapsed() << ",\"code\":" << code << "}\n";
   }
 
