@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "controls/MarqueeLabel.h"
+#include "launcher/Resources.h"
 #include "launcher/ServiceInfoDisplay.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/display/Display.h"
@@ -30,7 +31,8 @@ void ExitRoutine() {
 }  // namespace
 
 int RunLauncher(LauncherOptions options) {
-  // The run time: the display and the toolkit's controls.
+  // The run time: the executable's resources, the display and the toolkit's controls.
+  RegisterResources();
   win::display::Initialize(options.useX11);
   win::InitCommonControls();
 

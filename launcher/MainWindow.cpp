@@ -1,6 +1,7 @@
 #include "launcher/MainWindow.h"
 
 #include "launcher/BannerPicture.h"
+#include "launcher/Resources.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/kernel/CodePage.h"
 
@@ -34,6 +35,7 @@ bool MainWindow::Create() {
     wc.hCursor = win::LoadCursorA(nullptr, win::IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<win::HBRUSH>(win::ULONG_PTR(win::COLOR_BTNFACE + 1));
     wc.hInstance = win::GetModuleHandleA(nullptr);
+    wc.hIcon = win::LoadIconA(wc.hInstance, win::MAKEINTRESOURCEA(kIconId));
     return win::RegisterClassExA(&wc) != 0;
   }();
   if (!registered) return false;

@@ -187,15 +187,19 @@ int Serve(const Options& options) {
   });
   if (!server.bind_to_port(host.c_str(), port)) return Fail("cannot listen on " + *listen);
 
-  std::atomic<bool> signalled{false};
-  std::thread stopper([&server, &signalled, stopSignals] {
+  std::atomic<bool> signalled{false}, listenEnded{false};
+  std::thread stopper([&server, &signalled, &listenEnded, stopSignals] {
     int received = 0;
     sigwait(&stopSignals, &received);
     signalled = true;
+    // A signal may come before the server has started listening; stopping
+    // it then would be forgotten, so wait for it to run.
+    while (!server.is_running() && !listenEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     server.stop();
   });
   std::fprintf(stderr, "lumbrix-service: listening on %s\n", listen->c_str());
   server.listen_after_bind();
+  listenEnded = true;
   // listen may also end without a signal (a failure): wake the stopper then.
   if (!signalled) kill(getpid(), SIGTERM);
   stopper.join();

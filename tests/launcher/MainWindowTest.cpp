@@ -1,4 +1,6 @@
 #include "launcher/MainWindow.h"
+#include "launcher/Resources.h"
+#include "tests/support/Dib.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,23 @@ TEST_F(MainWindowTest, TheLinkShowsTheHandCursor) {
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_HAND));
   win::display::MouseMove(link.left - 50, link.top + 5);
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_ARROW));
+}
+
+TEST_F(MainWindowTest, TheIconLoadsByNumberAndByNameAtTheSizeAsked) {
+  RegisterResources();
+  for (win::LPCSTR name : {win::MAKEINTRESOURCEA(kIconId), "DEFAULT_ICON", "default_icon"}) {
+    for (int size : {16, 32}) {
+      auto icon = reinterpret_cast<win::HICON>(win::LoadImageA(win::GetModuleHandleA(nullptr), name, win::IMAGE_ICON, size, size, 0));
+      ASSERT_NE(icon, nullptr);
+      lumbrix::testing::Dib dib(40, 40);
+      ASSERT_TRUE(win::DrawIconEx(dib.dc, 0, 0, icon, 0, 0, 0, nullptr, win::DI_NORMAL));
+      EXPECT_EQ(dib.At(size / 2, size / 2) >> 24, 0xFFu);  // opaque in the middle
+      EXPECT_LT(dib.At(0, 0) >> 24, 64u);                  // a (nearly) transparent rounded corner
+      EXPECT_EQ(dib.At(size + 2, size / 2), 0u);           // drawn at the size asked
+      win::DestroyIcon(icon);
+    }
+  }
+  EXPECT_EQ(win::LoadImageA(nullptr, win::MAKEINTRESOURCEA(130), win::IMAGE_ICON, 16, 16, 0), nullptr);
 }
 
 }  // namespace
