@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/comctl/ControlState.h"
+#include "platform/gdi/GdiInternal.h"
 #include "platform/gdiplus/GdiPlus.h"
 #include "platform/kernel/GlobalMemory.h"
 
@@ -105,6 +106,56 @@ void Decode(HWND window, PictureState& s) {
   }
 }
 
+// An indexed frame (a GIF's) scaled straight from its palette indices: each
+// box pixel averages the picture pixels under it. This spares the
+// full-size colour copy of the frame that drawing it through a graphics
+// would make.
+bool DrawIndexedFrame(GpImage* image, UINT w, UINT h, HBITMAP target, int boxWidth, int boxHeight, double dw, double dh) {
+  PixelFormat format = 0;
+  if (GdipGetImagePixelFormat(image, &format) != Ok || format != PixelFormat8bppIndexed) return false;
+  INT paletteSize = 0;
+  if (GdipGetImagePaletteSize(image, &paletteSize) != Ok || paletteSize < INT(sizeof(ColorPalette))) return false;
+  std::vector<unsigned char> paletteBytes(static_cast<std::size_t>(paletteSize));
+  auto* palette = reinterpret_cast<ColorPalette*>(paletteBytes.data());
+  if (GdipGetImagePalette(image, palette, paletteSize) != Ok) return false;
+  const GpRect all{0, 0, INT(w), INT(h)};
+  BitmapData data{};
+  if (GdipBitmapLockBits(reinterpret_cast<GpBitmap*>(image), &all, ImageLockModeRead, PixelFormat8bppIndexed, &data) != Ok)
+    return false;
+  const auto* indices = static_cast<const std::uint8_t*>(data.Scan0);
+  ARGB premultiplied[256] = {};
+  for (UINT i = 0; i < std::min<UINT>(palette->Count, 256); ++i) {
+    const ARGB c = palette->Entries[i];
+    const unsigned ca = c >> 24;
+    premultiplied[i] = ARGB(ca) << 24 | (((c >> 16) & 0xFF) * ca / 255) << 16 | (((c >> 8) & 0xFF) * ca / 255) << 8 |
+                       ((c & 0xFF) * ca / 255);
+  }
+  const gdi::PixelView out = gdi::PixelsOf(target);
+  const double ox = (boxWidth - dw) / 2, oy = (boxHeight - dh) / 2, sx = w / dw, sy = h / dh;
+  for (int y = 0; y < boxHeight; ++y) {
+    const int y0 = std::clamp(int((y - oy) * sy), 0, int(h) - 1), y1 = std::clamp(int((y + 1 - oy) * sy), y0 + 1, int(h));
+    auto* row = reinterpret_cast<std::uint32_t*>(out.data + std::size_t(y) * out.stride);
+    for (int x = 0; x < boxWidth; ++x) {
+      const int x0 = std::clamp(int((x - ox) * sx), 0, int(w) - 1), x1 = std::clamp(int((x + 1 - ox) * sx), x0 + 1, int(w));
+      unsigned a = 0, r = 0, g = 0, b = 0, n = 0;
+      for (int py = y0; py < y1; ++py)
+        for (int px = x0; px < x1; ++px) {
+          const std::uint8_t i = indices[std::size_t(py) * std::size_t(data.Stride) + std::size_t(px)];
+          const ARGB c = premultiplied[i];
+          a += c >> 24;
+          r += (c >> 16) & 0xFF;
+          g += (c >> 8) & 0xFF;
+          b += c & 0xFF;
+          ++n;
+        }
+      row[x] = (a / n) << 24 | (r / n) << 16 | (g / n) << 8 | (b / n);
+    }
+  }
+  GdipBitmapUnlockBits(reinterpret_cast<GpBitmap*>(image), &data);
+  gdi::MarkBitmapDirty(target);
+  return true;
+}
+
 // The frame drawn to cover the box: scaled to fill it, centred, cropped.
 void DrawFrame(HWND window, PictureState& s, std::size_t index) {
   Frame& frame = s.frames[index];
@@ -118,6 +169,10 @@ void DrawFrame(HWND window, PictureState& s, std::size_t index) {
   const double scale = std::max(double(box.right) / std::max(1u, w), double(box.bottom) / std::max(1u, h));
   const REAL dw = REAL(w * scale), dh = REAL(h * scale);
   frame.pixels = CreateCompatibleBitmap(nullptr, box.right, box.bottom);
+  if (DrawIndexedFrame(s.image, w, h, frame.pixels, box.right, box.bottom, dw, dh)) {
+    if (std::all_of(s.frames.begin(), s.frames.end(), [](const Frame& f) { return f.pixels != nullptr; })) s.ReleaseImage();
+    return;
+  }
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ previous = SelectObject(dc, frame.pixels);
   GpGraphics* g = nullptr;

@@ -348,6 +348,11 @@ GpStatus GdipGetPropertyItem(GpImage* image, PROPID id, UINT size, PropertyItem*
   return lib::GdipGetPropertyItem(image, id, size, item);
 }
 
+GpStatus GdipGetImagePaletteSize(GpImage* image, INT* size) { return lib::GdipGetImagePaletteSize(image, size); }
+GpStatus GdipGetImagePalette(GpImage* image, ColorPalette* palette, INT size) {
+  return lib::GdipGetImagePalette(image, palette, size);
+}
+
 GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dx, REAL dy, REAL dw, REAL dh, REAL sx,
                                REAL sy, REAL sw, REAL sh, GpUnit unit, const GpImageAttributes* attributes,
                                void* abortCallback, void* abortData) {

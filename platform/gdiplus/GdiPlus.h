@@ -86,6 +86,12 @@ struct PropertyItem {
   void* value;
 };
 struct EncoderParameters;
+struct ColorPalette {
+  UINT Flags;
+  UINT Count;
+  ARGB Entries[1];  // Count entries
+};
+inline constexpr PixelFormat PixelFormat8bppIndexed = 0x00030803;
 
 GpStatus GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
 void GdiplusShutdown(ULONG_PTR token);
@@ -129,6 +135,8 @@ GpStatus GdipImageGetFrameCount(GpImage* image, const GUID* dimension, UINT* cou
 GpStatus GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, UINT index);
 GpStatus GdipGetPropertyItemSize(GpImage* image, PROPID id, UINT* size);
 GpStatus GdipGetPropertyItem(GpImage* image, PROPID id, UINT size, PropertyItem* item);
+GpStatus GdipGetImagePaletteSize(GpImage* image, INT* size);
+GpStatus GdipGetImagePalette(GpImage* image, ColorPalette* palette, INT size);
 
 // Drawing.
 GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstX, REAL dstY, REAL dstWidth,

@@ -46,6 +46,8 @@ GpStatus GdipImageGetFrameCount(GpImage*, const GUID*, UINT*);
 GpStatus GdipImageSelectActiveFrame(GpImage*, const GUID*, UINT);
 GpStatus GdipGetPropertyItemSize(GpImage*, PROPID, UINT*);
 GpStatus GdipGetPropertyItem(GpImage*, PROPID, UINT, PropertyItem*);
+GpStatus GdipGetImagePaletteSize(GpImage*, INT*);
+GpStatus GdipGetImagePalette(GpImage*, ColorPalette*, INT);
 GpStatus GdipDrawImageRectRect(GpGraphics*, GpImage*, REAL, REAL, REAL, REAL, REAL, REAL, REAL, REAL, GpUnit,
                                const GpImageAttributes*, void*, void*);
 GpStatus GdipCreateSolidFill(ARGB, GpSolidFill**);
