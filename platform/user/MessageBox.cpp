@@ -66,7 +66,7 @@ void Paint(HWND box) {
   EndPaint(box, &ps);
 }
 
-LRESULT CALLBACK_DialogProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DialogProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: Paint(box); return 0;
     case WM_COMMAND:
@@ -89,7 +89,7 @@ LRESULT CALLBACK_DialogProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 void RegisterDialogClass() {
-  RegisterSystemClass(kDialogClass, CALLBACK_DialogProc, 0, LoadCursorA(nullptr, IDC_ARROW),
+  RegisterSystemClass(kDialogClass, DialogProc, 0, LoadCursorA(nullptr, IDC_ARROW),
                       reinterpret_cast<HBRUSH>(ULONG_PTR(COLOR_BTNFACE + 1)));
 }
 
