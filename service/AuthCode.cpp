@@ -129,12 +129,22 @@ std::string Encode(std::string_view plain, std::string_view key) {
 }
 
 std::string DecodeNative(std::string_view cipher, std::string_view key) {
-  const std::u16string text = win::WideFromMultiByte(win::CP_ACP, cipher);
-  const std::u16string_view view(text);
-  const std::u16string_view keyc = view.substr(0, kKeycLength);
+  // The script reads the cipher as UTF-16 converted from the ANSI text; an
+  // ASCII text (every real cipher text) is the same read as bytes.
+  std::u16string wide;
+  std::u16string_view keyc;
+  std::string frame;
   const DerivedKeys keys = Derive(win::WideFromMultiByte(win::CP_ACP, key));
-
-  std::string frame = AuthCodeBase64Decode(view.substr(keyc.size()));
+  if (IsAscii(cipher)) {
+    const std::string_view head = cipher.substr(0, kKeycLength);
+    wide.assign(head.begin(), head.end());
+    keyc = wide;
+    frame = AuthCodeBase64Decode(cipher.substr(head.size()));
+  } else {
+    wide = win::WideFromMultiByte(win::CP_ACP, cipher);
+    keyc = std::u16string_view(wide).substr(0, kKeycLength);
+    frame = AuthCodeBase64Decode(std::u16string_view(wide).substr(keyc.size()));
+  }
   Rc4(CryptKey(keys, keyc)).Apply(frame);
 
   const auto expiry = ReadExpiry(std::string_view(frame).substr(0, kExpiryLength));

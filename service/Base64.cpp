@@ -43,19 +43,34 @@ std::string Base64Encode(std::string_view bytes) {
   return out;
 }
 
-std::string AuthCodeBase64Decode(std::u16string_view text) {
-  std::string out(text.size() * 3 / 4 + 2, '\0');
+namespace {
+
+template <typename Char>
+std::string DecodeLeniently(std::basic_string_view<Char> text) {
+  std::string out(text.size() * 3 / 4 + 3, '\0');
   char* o = out.data();
   std::uint32_t values[4];
   std::size_t count = 0;
-  auto flushPartial = [&] {
-    if (count >= 2) *o++ = char((values[0] << 2) | (values[1] >> 4));
-    if (count >= 3) *o++ = char(((values[1] & 15) << 4) | (values[2] >> 2));
-  };
-  for (char16_t unit : text) {
-    const auto c = static_cast<unsigned char>(unit & 0xFF);
-    if (c == '=' && count >= 2) break;
-    const std::int8_t value = kValueOf[c];
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  auto valueOf = [&](std::size_t at) { return kValueOf[static_cast<unsigned char>(text[at] & 0xFF)]; };
+  while (i < n) {
+    // The common case first: four characters of the alphabet in a row.
+    if (count == 0 && i + 4 <= n) {
+      const std::int8_t a = valueOf(i), b = valueOf(i + 1), c = valueOf(i + 2), d = valueOf(i + 3);
+      if ((a | b | c | d) >= 0) {
+        const std::uint32_t group = std::uint32_t(a) << 18 | std::uint32_t(b) << 12 | std::uint32_t(c) << 6 | std::uint32_t(d);
+        o[0] = char(group >> 16);
+        o[1] = char(group >> 8);
+        o[2] = char(group);
+        o += 3;
+        i += 4;
+        continue;
+      }
+    }
+    const auto ch = static_cast<unsigned char>(text[i++] & 0xFF);
+    if (ch == '=' && count >= 2) break;
+    const std::int8_t value = kValueOf[ch];
     if (value == kNotInAlphabet) continue;
     values[count++] = std::uint32_t(value);
     if (count == 4) {
@@ -67,9 +82,15 @@ std::string AuthCodeBase64Decode(std::u16string_view text) {
       count = 0;
     }
   }
-  flushPartial();
+  if (count >= 2) *o++ = char((values[0] << 2) | (values[1] >> 4));
+  if (count >= 3) *o++ = char(((values[1] & 15) << 4) | (values[2] >> 2));
   out.resize(std::size_t(o - out.data()));
   return out;
 }
+
+}  // namespace
+
+std::string AuthCodeBase64Decode(std::u16string_view text) { return DecodeLeniently(text); }
+std::string AuthCodeBase64Decode(std::string_view text) { return DecodeLeniently(text); }
 
 }  // namespace lumbrix

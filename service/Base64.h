@@ -14,5 +14,7 @@ std::string Base64Encode(std::string_view bytes);
 // value ends the text, and a last group of two or three values gives one or
 // two bytes.
 std::string AuthCodeBase64Decode(std::u16string_view text);
+// The same for a text of bytes, each a character U+0000..U+00FF.
+std::string AuthCodeBase64Decode(std::string_view text);
 
 }  // namespace lumbrix
