@@ -28,9 +28,7 @@ void Paint(HWND window) {
   Rectangle(dc, r.left, r.top, r.right, r.bottom);
   SelectObject(dc, GetStockObject(BLACK_PEN));
   DeleteObject(border);
-  SelectObject(dc, FontOrDefault(StateOf<ButtonState>(window)->font));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  PrepareText(dc, StateOf<ButtonState>(window)->font, GetSysColor(COLOR_BTNTEXT));
   char text[256];
   const int n = GetWindowTextA(window, text, sizeof text);
   DrawTextA(dc, text, n, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -27,6 +27,12 @@ void RegisterControlClass(const char* name, WNDPROC proc, HCURSOR cursor, HBRUSH
 
 HFONT FontOrDefault(HFONT font) { return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }
 
+void PrepareText(HDC dc, HFONT font, COLORREF colour) {
+  SelectObject(dc, FontOrDefault(font));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+}
+
 std::string DescribeText(const std::string& ansi) { return display::JsonString(Utf8FromAnsi(ansi)); }
 
 void RegisterDescribers() {

@@ -26,6 +26,9 @@ bool ManageState(HWND window, UINT message) {
 
 void RegisterControlClass(const char* name, WNDPROC proc, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
 HFONT FontOrDefault(HFONT font);
+// Readies a control's paint DC for its text: the font (or the default), a
+// transparent background, the colour.
+void PrepareText(HDC dc, HFONT font, COLORREF colour);
 void RegisterDescribers();
 // ANSI text as a JSON string of UTF-8.
 std::string DescribeText(const std::string& ansi);

@@ -33,9 +33,7 @@ void Paint(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  SelectObject(dc, FontOrDefault(s->font));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  PrepareText(dc, s->font, GetSysColor(COLOR_BTNTEXT));
   HBRUSH line = GetSysColorBrush(COLOR_BTNSHADOW);
   int left = 0;
   for (const Part& part : s->parts) {

@@ -44,9 +44,7 @@ void Paint(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  SelectObject(dc, FontOrDefault(s->font));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  PrepareText(dc, s->font, GetSysColor(COLOR_BTNTEXT));
   HPEN border = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
   SelectObject(dc, border);
   SelectObject(dc, GetStockObject(NULL_BRUSH));

@@ -94,9 +94,7 @@ void Paint(HWND tip) {
   Rectangle(dc, r.left, r.top, r.right, r.bottom);
   SelectObject(dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(background);
-  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  PrepareText(dc, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), GetSysColor(COLOR_INFOTEXT));
   InflateRect(&r, -4, -3);
   char text[2048];
   GetWindowTextA(tip, text, sizeof text);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/kernel/GlobalMemory.h"
+#include "tests/support/Dib.h"
 
 namespace lumbrix {
 namespace {
@@ -30,32 +31,18 @@ std::vector<std::uint8_t> GradientPng(int w, int h) {
   return png;
 }
 
-struct Canvas {
-  Canvas(int w, int h) : width(w), height(h) {
-    win::BITMAPINFO info{};
-    info.bmiHeader = {sizeof(win::BITMAPINFOHEADER), w, -h, 1, 32, win::BI_RGB, 0, 0, 0, 0, 0};
-    bitmap = win::CreateDIBSection(nullptr, &info, win::DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    dc = win::CreateCompatibleDC(nullptr);
-    win::SelectObject(dc, bitmap);
-  }
-  ~Canvas() {
-    win::DeleteDC(dc);
-    win::DeleteObject(bitmap);
-  }
-  // The box of pixels that were drawn (alpha set by GDI+).
+// A DIB to draw on, and the box of its pixels that were drawn (GDI+ sets
+// their alpha).
+struct Canvas : testing::Dib {
+  using Dib::Dib;
   win::RECT Drawn() const {
     win::RECT box{width, height, 0, 0};
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x)
-        if (bits[y * width + x] >> 24) box = win::RECT{std::min<win::LONG>(box.left, x), std::min<win::LONG>(box.top, y),
-                                                       std::max<win::LONG>(box.right, x + 1), std::max<win::LONG>(box.bottom, y + 1)};
+        if (At(x, y) >> 24) box = win::RECT{std::min<win::LONG>(box.left, x), std::min<win::LONG>(box.top, y),
+                                            std::max<win::LONG>(box.right, x + 1), std::max<win::LONG>(box.bottom, y + 1)};
     return box;
   }
-  std::uint32_t At(int x, int y) const { return bits[y * width + x]; }
-  int width, height;
-  win::HBITMAP bitmap;
-  win::HDC dc;
-  std::uint32_t* bits = nullptr;
 };
 
 class MemoryImageTest : public ::testing::Test {
